@@ -69,6 +69,7 @@ TEST_F(FixtureFileTest, LoadsAFileAndReportsAMissingOne) {
   EXPECT_FALSE(registry.LoadFile(PathOf("none.txt"), &error));
   EXPECT_TRUE(error.contains("none.txt"));
   // Binary garbage is no registry, but no crash either.
+  static const char bytes[] = "\x00\xff[\x01=\n]]=[";
   TFixtureRegistry garbage;
-  EXPECT_TRUE(garbage.LoadFile(WriteFile("bin", QByteArray("\x00\xff[\x01=\n]]=[", 12))));
+  EXPECT_TRUE(garbage.LoadFile(WriteFile("bin", QByteArray(bytes, sizeof bytes - 1))));
 }
