@@ -1,0 +1,5 @@
+#include "support/UIntList.h"
+
+#include "support/number_list_impl.h"
+
+template class TNumberList<qint64, TIntList>;
