@@ -1,9 +1,10 @@
-// Program entry. The recorder window is not built yet: the program answers
-// --version and --help, which shows the build works.
+// Program entry: the headless commands run without a window; the recorder
+// window itself is not built yet, so without a command the program says so.
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
 
+#include "app/headless.h"
 #include "platform/guarded_application.h"
 #include "windows/identity.h"
 
@@ -19,10 +20,15 @@ int main(int argc, char** argv) {
   TGuardedApplication<QCoreApplication> app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("tavrin"));
   const QStringList args = QCoreApplication::arguments().mid(1);
+  if (args.contains(QStringLiteral("--version"))) {
+    Print(VersionText() + " - " + ProgramDescription());
+    return 0;
+  }
+  const int status = RunHeadless(args);
+  if (status >= 0) return status;
   Print(VersionText() + " - " + ProgramDescription());
-  if (args.contains(QStringLiteral("--version"))) return 0;
-  Print(QStringLiteral("usage: tavrin --version\n"
-                       "This build holds the program's foundation; the recorder window and the\n"
-                       "headless recording come with the next versions."));
+  Print(HeadlessUsage());
+  Print(QStringLiteral("The recorder window comes with the next version; the headless commands\n"
+                       "above record and convert already."));
   return args.isEmpty() || args.contains(QStringLiteral("--help")) ? 0 : 2;
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -45,7 +46,8 @@ QString TQtDialogs::OpenFile(const QString& title, const QString& filter, const 
 
 QString TQtDialogs::SaveFile(const QString& title, const QString& filter, const QString& folder,
                              const QString& name) {
-  return QFileDialog::getSaveFileName(Parent(), title, folder + QLatin1Char('/') + name, filter);
+  const QString start = folder.isEmpty() ? name : QDir(folder).filePath(name);
+  return QFileDialog::getSaveFileName(Parent(), title, start, filter);
 }
 
 int TQtDialogs::RunModal(QDialog& dialog) { return dialog.exec(); }
