@@ -13,6 +13,7 @@
 #include "acq/models.h"
 #include "acq/options.h"
 #include "acq/simulated_devices.h"
+#include "acq/simulated_seams.h"
 #include "app/recorder.h"
 #include "files/data_file.h"
 #include "files/hour_converter.h"
@@ -234,21 +235,21 @@ int Record(const QStringList& args) {
     recorder.ShowDevice("Demo device");
     recorder.DeviceReport << "Device: Demo device";
   } else {
-    const auto device = FindSimulatedDevice(a.Device);
-    if (!device || !IsDataqModel(device->ModelId) || device->ModelId.isEmpty()) {
-      Out(a.Device + ": no DATAQ device is known on this port (simulated devices come from --simulate FILE)");
+    // The device is found as the window finds it: detection first, then the
+    // entry on the port asked for, as a selection would apply it.
+    InstallDeviceSeams();
+    recorder.DetectDevices();
+    int entry = -1;
+    for (int i = 1; i < recorder.Dataq.DeviceCount() && entry < 0; ++i)
+      if (recorder.Dataq.DevicePort(i).compare(a.Device, Qt::CaseInsensitive) == 0) entry = i;
+    if (entry < 0 || recorder.Dataq.DeviceModelId(entry).isEmpty()) {
+      Out(a.Device + ": no recording device found on this port (tavrin --devices lists them)");
       return 1;
     }
-    const int channels = qMin(MaxChannels(device->ModelId), 8);
-    int wanted = channels;
-    if (IsDI148(device->ModelId)) wanted = options.NumChanDI148;
-    else if (IsDI155(device->ModelId)) wanted = options.NumChanDI155;
-    else if (IsDI158(device->ModelId)) wanted = options.NumChanDI158;
-    else if (IsDI710(device->ModelId)) wanted = options.NumChanDI710;
-    recorder.UseDevice(device->Port(), device->ModelId, qMin(wanted, channels),
-                       IsDI710(device->ModelId) && options.AlwaysDI710UL);
-    recorder.ShowDevice("DATAQ " + device->Model + " (" + device->Port() + ")");
-    recorder.DeviceReport << "Device: DATAQ " + device->Model + " (" + device->Port() + ")";
+    if (recorder.Sampler->PortName.compare(a.Device, Qt::CaseInsensitive) != 0)
+      recorder.ApplySelectedDevice(entry, recorder.Dataq.DeviceComNumber(entry));
+    else if (recorder.Sampler->IsDataqDevice())
+      recorder.CheckConflictingProcess();
   }
   recorder.StartupMessages << ProgramName() + " v" + ProgramVersion() + " (" + ProgramDate() + ")"
                            << "Data directory: " + GetDataDirectory();
@@ -257,11 +258,7 @@ int Record(const QStringList& args) {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
   StopRequested = false;
-  recorder.bnStartMeasClick();
-  if (!recorder.IsRunning()) {
-    Out("The recording did not start.");
-    return 1;
-  }
+  // Ctrl-C is STOP; the amplifier's run loop lets this timer through while it reads.
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (StopRequested.exchange(false) && recorder.IsRunning()) {
@@ -271,9 +268,15 @@ int Record(const QStringList& args) {
     if (!recorder.IsRunning()) QCoreApplication::quit();
   });
   watch.start(100);
-  QCoreApplication::exec();
+  recorder.bnStartMeasClick();  // an amplifier run returns only when it has ended
+  if (recorder.IsRunning()) QCoreApplication::exec();
+  watch.stop();
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
+  if (recorder.RunEnd == TRunEnd::StartFailed || recorder.PointsRequested == 0) {
+    Out("The recording did not start.");
+    return 1;
+  }
 
   Out("Log: " + DataFilePath(a.Name.trimmed() + "_log.txt"));
   const bool completed = recorder.RunEnd == TRunEnd::Completed;
@@ -340,6 +343,7 @@ QString HeadlessUsage() {
       "  tavrin --record NAME --hours H --comment2 TEXT [--comment3 TEXT] [--device demo|COMn]\n"
       "         [--rate HZ] [--data-dir DIR] [--simulate FILE] [--yes] [--no-convert]\n"
       "  tavrin --convert FILE [--rate HZ] [--channels N]\n"
+      "  tavrin --devices [--simulate FILE]\n"
       "  tavrin --version\n"
       "Ctrl-C stops a recording; the data so far are kept and converted.");
 }
@@ -347,5 +351,6 @@ QString HeadlessUsage() {
 int RunHeadless(const QStringList& args) {
   if (args.contains("--record")) return Record(args);
   if (args.contains("--convert")) return Convert(args);
+  if (args.contains("--devices")) return ListDevices(args);
   return -1;
 }

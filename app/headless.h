@@ -9,5 +9,9 @@
 // Returns -1 when args hold no headless command.
 int RunHeadless(const QStringList& args);
 
+// `--devices [--simulate FILE]`: runs device detection and prints its report;
+// the exit status is 0 unless the arguments are bad (2).
+int ListDevices(const QStringList& args);
+
 // The usage text of the headless commands.
 QString HeadlessUsage();

@@ -7,6 +7,7 @@
 
 #include "acq/models.h"
 #include "acq/simulated_dataq_sdk.h"
+#include "amp/amplifier_link.h"
 #include "platform/errors.h"
 #include "platform/seams.h"
 #include "support/kvutil.h"
@@ -29,7 +30,10 @@ struct TBusyGuard {
 }  // namespace
 
 TRecorder::TRecorder(TOptions& options, TRunView& view)
-    : Options(options), DataqSdk1(std::make_unique<TSimulatedDataqSdk>()), View(view) {
+    : Options(options),
+      DataqSdk1(std::make_unique<TSimulatedDataqSdk>()),
+      Dataq(QueryAmplifierAbout),
+      View(view) {
   Fetch.resize(MaxBlockInstants);
   Output.resize(MaxBlockInstants * TSampler::MaxPositions);
   connect(DataqSdk1.get(), &TDataqSdk::OnNewData, this, &TRecorder::DataqSdk1NewData);
@@ -143,7 +147,7 @@ void TRecorder::bnStartMeasClick() {
     ShowStatus("Stopped by user", true);
     StopMeasurement();
     SaveMeasurementLog();
-    if (Sampler->PointCount() > 0) {
+    if (HasRecordedPoints()) {
       ConversionOffered = true;
       if (Seams().Dialogs->Confirm(
               "Measurement aborted by user. Convert data to hour-based files?"))
@@ -155,6 +159,9 @@ void TRecorder::bnStartMeasClick() {
     Seams().Dialogs->Message("No recording device has been selected.");
     return;
   }
+  // The amplifier delivers 100 frames a second whatever the options say; the
+  // checks and the point count use that rate.
+  if (Sampler->IsAmplifier()) SampleRate = 100.0;
   if (ValidateSetup()) StartMeasurement();
 }
 
@@ -204,9 +211,7 @@ void TRecorder::StartMeasurement() {
   const int eventPoint = perEvent * Sampler->ChannelCount;
 
   if (Sampler->IsAmplifier()) {
-    // The amplifier's frame loop is not part of this version.
-    ShowStatus("Start failed: the Orca8x amplifier cannot record in this version", true);
-    CloseDataFile();
+    RunAmplifier();
     return;
   }
   View.RunStarting(-5, 5);
@@ -214,6 +219,7 @@ void TRecorder::StartMeasurement() {
   View.SetBusyCursor(true);
   Log("Issuing start");
   Sampler->Start(true, eventPoint, SampleRate);
+  RunActive = Sampler->Running == 1;
   Log(Format("Elapsed time: %.1f sec", {Sampler->ElapsedSeconds(PointsStored)}));
   if (Sampler->IsDemo && Sampler->Running == 1) {
     demoTimer.setInterval(int(std::nearbyint(perEvent * 1000.0 / SampleRate)));
@@ -469,7 +475,7 @@ void TRecorder::AbortRun(TRunEnd end, const QString& question) {
   RunEnd = end;
   StopMeasurement();
   SaveMeasurementLog();
-  if (Sampler->PointCount() > 0) {
+  if (HasRecordedPoints()) {
     ConversionOffered = true;
     if (Seams().Dialogs->Confirm(question)) ConvertRecording();
   }
@@ -501,6 +507,7 @@ void TRecorder::DataqSdk1OverRun() {
 
 void TRecorder::StopMeasurement() {
   Sampler->Stop();
+  RunActive = false;
   demoTimer.stop();
   Log(" ");
   Log(Format("Stopped at %s", {DateTimeText(Seams().Clock->Now())}));
@@ -550,6 +557,10 @@ void TRecorder::StopMeasurement() {
   Seams().Dialogs->Message(message);
 }
 
+bool TRecorder::HasRecordedPoints() const {
+  return PointsStored > 0 || (Sampler && Sampler->PointCount() > 0);
+}
+
 void TRecorder::CloseDataFile() {
   if (!DataFileOpen && !DataFile.IsOpen()) return;
   DataFileOpen = false;
@@ -568,7 +579,7 @@ void TRecorder::SaveMeasurementLog() {
 }
 
 void TRecorder::ConvertRecording() {
-  if (!Sampler || Sampler->PointCount() == 0) return;
+  if (!HasRecordedPoints()) return;
   View.ConvertRecording(ChannelCount, IntermediateFileName(View.FileText(), ChannelCount),
                         CommentLines(), SampleRate);
 }

@@ -12,8 +12,10 @@
 #include <memory>
 #include <vector>
 
+#include "acq/dataq.h"
 #include "acq/dataq_sdk.h"
 #include "acq/options.h"
+#include "acq/run_buffers.h"
 #include "acq/sampler.h"
 #include "files/data_file.h"
 #include "support/UFloatList.h"
@@ -67,9 +69,17 @@ public:
 };
 
 // How the last run ended.
-enum class TRunEnd { None, Completed, StoppedByUser, ControlError, WriteError, StartFailed };
+enum class TRunEnd {
+  None,
+  Completed,
+  StoppedByUser,
+  ControlError,
+  WriteError,
+  DeviceLost,
+  StartFailed
+};
 
-class TRecorder : public QObject {
+class TRecorder : public QObject, public TRunBuffers {
   Q_OBJECT
 
 public:
@@ -86,6 +96,15 @@ public:
                  bool isPGL = false);
   bool IsRunning() const { return Sampler && Sampler->Running != 0; }
 
+  // Device detection at first activation and after the options dialog: scans,
+  // writes DeviceReport, selects the first real device or the demo device.
+  bool DetectDevices();
+  // Ends a DATAQ driver program that would hold the selected device's port.
+  void CheckConflictingProcess();
+  // Applies entry index of Dataq, connected to comNumber, as chosen in the
+  // selection dialog; true when the channel count changed (the strips are rebuilt).
+  bool ApplySelectedDevice(int index, int comNumber);
+
   // Set-up.
   double RecTimeHours() const;
   bool ValidateSetup();
@@ -96,6 +115,8 @@ public:
   // START / STOP.
   void bnStartMeasClick();
   void StartMeasurement();
+  // The amplifier's start and frame loop; returns when the run has ended.
+  void RunAmplifier();
   void DataqSdk1NewData(int count);
   void demoTimerTimer();
   void DataqSdk1ControlError(int code);
@@ -126,26 +147,15 @@ public:
   std::unique_ptr<TSampler> Sampler;
   std::unique_ptr<TDataqSdk> DataqSdk1;
   int BaudRate = BaudRateDefault;
-  int ChannelCount = 0;
-  double SampleRate = 100.0;
   int RecSeconds = 0;
-  int PointsRequested = 0;
   QString DataFileName;
   int LogLevel = 0;
   bool CommLog = false;
-  int DetailChannel = 0;
-  std::array<std::vector<float>, TSampler::MaxPositions> ChannelData;
-  // Seconds since the start of each stored instant; double, since a float's
-  // step is 1/128 s by hour 18.
-  std::vector<double> TimeData;
-  int PointsStored = 0;
   qint64 BytesWritten = 0;
   bool HandlerBusy = false;
   TDataFileWriter DataFile;
   bool DataFileOpen = false;
   double LastDemoTime = 0;
-  double StripStart = 0;
-  double StripEnd = 600;
   QDateTime StartTime;
   quint32 StartTicks = 0;
   QStringList StartupMessages;
@@ -156,15 +166,19 @@ public:
   int NewDataCalls = 0;
   TFloatList AmpValues;
   bool ConversionOffered = false;
-  std::array<bool, TSampler::MaxPositions> StripNeedsRedraw{};
-  int PendingDetailChannel = -1;
   QTimer demoTimer;
   TRunEnd RunEnd = TRunEnd::None;
+  TDataq Dataq;
 
 private:
   // The end of a run that the user did not ask for: stop, save the log, and
   // offer the conversion with the given question when points were recorded.
   void AbortRun(TRunEnd end, const QString& question);
+  // The recording device went silent or away: the run ends like a hardware abort.
+  void DeviceLost(const QString& reason);
+  // Something of this run reached the buffers (the amplifier's sampler only
+  // holds the frames of the block in hand).
+  bool HasRecordedPoints() const;
   // A block could not be written: the run ends like a hardware abort.
   void WriteFailed(const QString& message);
   // Steps 21 and 22 of a block: the end of the recording and the statistics.
