@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <gtest/gtest.h>
@@ -201,4 +202,37 @@ TEST_F(MainWindowTest, Screenshot) {
   w.grab().save(target);
   Dialogs.ExpectConfirm("aborted by user", false);
   w.bnStartMeas->click();
+}
+
+TEST_F(MainWindowTest, WindowAndHeadlessRunsLeaveFilesOfTheSameLayout) {
+  TfrmMain& w = Open();
+  w.edFile->setText("same");
+  w.edRecTime->setText("0.0005");
+  w.edComment2->setText("layout");
+  w.edComment3->setText("check");
+  w.bnStartMeas->click();
+  ExpectConverter();
+  TickDemo(100);
+  ASSERT_FALSE(w.Recorder->IsRunning());
+
+  QProcess tavrin;
+  tavrin.start(TAVRIN_EXE, {"--record", "same", "--hours", "0.0005", "--comment2", "layout",
+                            "--comment3", "check", "--data-dir", PathOf("headless")});
+  ASSERT_TRUE(tavrin.waitForFinished(30000));
+  ASSERT_EQ(tavrin.exitCode(), 0) << tavrin.readAllStandardError().toStdString();
+
+  const QStringList names = QDir(PathOf("data")).entryList(QDir::Files, QDir::Name);
+  EXPECT_EQ(names, QDir(PathOf("headless")).entryList(QDir::Files, QDir::Name));
+  EXPECT_EQ(names.size(), 6);  // .aq4, the log and four hour files
+  for (const QString& name : names) {
+    if (name.endsWith("_log.txt")) continue;
+    QFile a(PathOf("data/" + name)), b(PathOf("headless/" + name));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly)) << name.toStdString();
+    QStringList la, lb;
+    const qint64 ha = ReadFileHeader(a, &la), hb = ReadFileHeader(b, &lb);
+    EXPECT_EQ(a.size(), b.size()) << name.toStdString();
+    EXPECT_EQ(ha, hb) << name.toStdString();
+    EXPECT_EQ(la.mid(1), lb.mid(1)) << name.toStdString();  // line 1 holds the start time
+    EXPECT_EQ(la[0].size(), 59);
+  }
 }
