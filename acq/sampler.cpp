@@ -39,13 +39,21 @@ int TSampler::RangeAt(int index) const {
   return index >= 0 && index < MaxPositions ? RangeCodes[size_t(index)] : -1;
 }
 
-int TSampler::DefaultRangeCode() const { return ::DefaultRangeCode(Model, IsPGL); }
+int TSampler::DefaultRangeCode() const {
+  return ::DefaultRangeCode(Model, IsPGL);
+}
 
-bool TSampler::IsDataqDevice() const { return !IsDemoModel(Model) && !IsOrca8xModel(Model); }
+bool TSampler::IsDataqDevice() const {
+  return !IsDemoModel(Model) && !IsOrca8xModel(Model);
+}
 
-bool TSampler::IsAmplifier() const { return IsOrca8xModel(Model); }
+bool TSampler::IsAmplifier() const {
+  return IsOrca8xModel(Model);
+}
 
-int TSampler::ComPortNumber() const { return ComNumberFromText(PortName, 1); }
+int TSampler::ComPortNumber() const {
+  return ComNumberFromText(PortName, 1);
+}
 
 void TSampler::Start(bool clearFirst, int eventPoint, double sampleRate) {
   LastError.clear();
@@ -70,8 +78,10 @@ void TSampler::Start(bool clearFirst, int eventPoint, double sampleRate) {
   } else {
     DataqSdk->SetADChannelCount(qint16(ChannelCount));
     double burst = BaudRate / 32;
-    if (IsDI710(Model)) burst = 2400.0;
-    else if (IsDI149(Model) || IsDI155(Model)) burst = 5000 / ChannelCount;
+    if (IsDI710(Model))
+      burst = 2400.0;
+    else if (IsDI149(Model) || IsDI155(Model))
+      burst = 5000 / ChannelCount;
     DataqSdk->SetMaxBurstRate(burst);
     DataqSdk->SetEventPoint(eventPoint);
     DataqSdk->SetSampleRate(sampleRate);
@@ -179,11 +189,14 @@ int TSampler::GetLastValues(int channelNo, int count, float* values) const {
   int m = list.Count() - 1;
   int written = 0;
   for (; k >= 0 && m >= 0; --k, --m, ++written)
-    values[k] = IsAmp ? float(double(data[m]) / 1000) : float(CountsToVolts(int(data[m]), high, low));
+    values[k] =
+        IsAmp ? float(double(data[m]) / 1000) : float(CountsToVolts(int(data[m]), high, low));
   return written;
 }
 
-int TSampler::PointCount() const { return ChannelValues[0].Count(); }
+int TSampler::PointCount() const {
+  return ChannelValues[0].Count();
+}
 
 double TSampler::ElapsedSeconds(qint64 points) const {
   if (IsDemo) return double(quint32(Seams().Clock->TickCount() - StartTick)) / 1000;
@@ -192,21 +205,27 @@ double TSampler::ElapsedSeconds(qint64 points) const {
   return rate > 0 ? double(points) / rate : 0;
 }
 
-double TSampler::RunTicks() const { return double(quint32(StopTick - StartTick)); }
+double TSampler::RunTicks() const {
+  return double(quint32(StopTick - StartTick));
+}
 
 void TSampler::ClearData() {
   for (auto& list : ChannelValues) list.Clear();
   TimeList.clear();
 }
 
-void TSampler::ClearTimes() { TimeList.clear(); }
+void TSampler::ClearTimes() {
+  TimeList.clear();
+}
 
 void TSampler::AddValue(int channelNo, double volts) {
   if (channelNo < 0 || channelNo >= MaxPositions) return;
   ChannelValues[size_t(channelNo)].Add(qint64(std::nearbyint(volts * 1000)));
 }
 
-void TSampler::AddTime(double seconds) { TimeList.push_back(seconds); }
+void TSampler::AddTime(double seconds) {
+  TimeList.push_back(seconds);
+}
 
 double TSampler::TimeAt(int index) const {
   if (TimeList.empty()) return 0;
@@ -214,7 +233,9 @@ double TSampler::TimeAt(int index) const {
   return TimeList[size_t(qMin(index, int(TimeList.size()) - 1))];
 }
 
-double TSampler::LastTime() const { return TimeList.empty() ? 0 : TimeList.back(); }
+double TSampler::LastTime() const {
+  return TimeList.empty() ? 0 : TimeList.back();
+}
 
 void TSampler::GetVoltageSpan(double& low, double& high) const {
   if (IsAmp) {

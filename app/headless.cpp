@@ -1,5 +1,7 @@
 #include "app/headless.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,7 +10,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 #include "acq/models.h"
 #include "acq/options.h"
@@ -26,7 +27,9 @@
 namespace {
 std::atomic<bool> StopRequested{false};
 
-void OnInterrupt(int) { StopRequested = true; }
+void OnInterrupt(int) {
+  StopRequested = true;
+}
 
 void Out(const QString& text) {
   std::fprintf(stderr, "%s\n", DisplayText(text).toLocal8Bit().constData());
@@ -152,8 +155,7 @@ std::optional<double> RateArg(const QString& text) {
   bool ok = false;
   const double rate = text.toDouble(&ok);
   if (!ok || rate < 10 || rate > MaxOtherSampleFreq) {
-    Out(Format("Bad sample rate \"%s\" (range is %d-%d Hz)",
-               {text, 10, MaxOtherSampleFreq}));
+    Out(Format("Bad sample rate \"%s\" (range is %d-%d Hz)", {text, 10, MaxOtherSampleFreq}));
     return std::nullopt;
   }
   return rate;
@@ -171,20 +173,30 @@ int Record(const QStringList& args) {
   bool ok = true;
   for (int i = 0; i < args.size() && ok; ++i) {
     const QString& o = args[i];
-    if (o == "--record") a.Name = ValueOf(args, i, ok);
-    else if (o == "--hours") a.Hours = ValueOf(args, i, ok);
-    else if (o == "--comment2") a.Comment2 = ValueOf(args, i, ok);
-    else if (o == "--comment3") a.Comment3 = ValueOf(args, i, ok);
-    else if (o == "--device") a.Device = ValueOf(args, i, ok);
-    else if (o == "--data-dir") a.DataDir = ValueOf(args, i, ok);
-    else if (o == "--simulate") a.Simulate = ValueOf(args, i, ok);
+    if (o == "--record")
+      a.Name = ValueOf(args, i, ok);
+    else if (o == "--hours")
+      a.Hours = ValueOf(args, i, ok);
+    else if (o == "--comment2")
+      a.Comment2 = ValueOf(args, i, ok);
+    else if (o == "--comment3")
+      a.Comment3 = ValueOf(args, i, ok);
+    else if (o == "--device")
+      a.Device = ValueOf(args, i, ok);
+    else if (o == "--data-dir")
+      a.DataDir = ValueOf(args, i, ok);
+    else if (o == "--simulate")
+      a.Simulate = ValueOf(args, i, ok);
     else if (o == "--rate") {
       const auto rate = RateArg(ValueOf(args, i, ok));
       ok = ok && rate.has_value();
       if (rate) a.Rate = *rate;
-    } else if (o == "--yes") a.Yes = true;
-    else if (o == "--no-convert") a.NoConvert = true;
-    else if (o.startsWith("/LOGMEAS=") || o == "/TEST" || o.startsWith("/LOGCOMM=")) continue;
+    } else if (o == "--yes")
+      a.Yes = true;
+    else if (o == "--no-convert")
+      a.NoConvert = true;
+    else if (o.startsWith("/LOGMEAS=") || o == "/TEST" || o.startsWith("/LOGCOMM="))
+      continue;
     else {
       Out("Unknown option: " + o);
       ok = false;
@@ -281,8 +293,10 @@ int Record(const QStringList& args) {
   Out("Log: " + DataFilePath(a.Name.trimmed() + "_log.txt"));
   const bool completed = recorder.RunEnd == TRunEnd::Completed;
   const bool converted = view.Converted || a.NoConvert;
-  if (!completed) Out("The recording did not run to its end.");
-  else if (!converted) Out("The conversion into hour-based files did not finish.");
+  if (!completed)
+    Out("The recording did not run to its end.");
+  else if (!converted)
+    Out("The conversion into hour-based files did not finish.");
   return completed && view.Converted ? 0 : 1;
 }
 
@@ -292,7 +306,8 @@ int Convert(const QStringList& args) {
   int channels = 0;
   bool ok = true;
   for (int i = 0; i < args.size() && ok; ++i) {
-    if (args[i] == "--convert") path = ValueOf(args, i, ok);
+    if (args[i] == "--convert")
+      path = ValueOf(args, i, ok);
     else if (args[i] == "--rate") {
       const auto r = RateArg(ValueOf(args, i, ok));
       ok = ok && r.has_value();

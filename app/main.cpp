@@ -22,7 +22,9 @@ QString VersionText() {
   return ProgramName() + " v" + ProgramVersion() + " (" + ProgramDate() + ")";
 }
 
-void Print(const QString& text) { std::printf("%s\n", text.toLocal8Bit().constData()); }
+void Print(const QString& text) {
+  std::printf("%s\n", text.toLocal8Bit().constData());
+}
 
 bool IsHeadless(const QStringList& args) {
   for (const char* command : {"--record", "--convert", "--devices", "--version", "--help"})
@@ -32,7 +34,8 @@ bool IsHeadless(const QStringList& args) {
 
 bool HasDisplay() {
 #ifdef Q_OS_LINUX
-  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+  return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
          !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 #else
   return true;

@@ -20,7 +20,9 @@ const char* const WriteAbortQuestion =
 const char* const HardwareAbortQuestion =
     "Measurement aborted by hardware (control) error. Convert data to hour-based files?";
 
-quint32 Ticks() { return Seams().Clock->TickCount(); }
+quint32 Ticks() {
+  return Seams().Clock->TickCount();
+}
 
 // Clears the busy flag however the handler is left.
 struct TBusyGuard {
@@ -63,7 +65,9 @@ bool TRecorder::UseDevice(const QString& portName, const QString& model, int cha
   return true;
 }
 
-double TRecorder::RecTimeHours() const { return ParseLocaleDouble(View.RecTimeText()).value_or(0); }
+double TRecorder::RecTimeHours() const {
+  return ParseLocaleDouble(View.RecTimeText()).value_or(0);
+}
 
 void TRecorder::RebuildComment1() {
   Comment1Text = FormatHeaderLine(Seams().Clock->Now(), RecTimeHours(), SampleRate);
@@ -74,7 +78,9 @@ QStringList TRecorder::CommentLines() const {
   return {Comment1Text, View.Comment2(), View.Comment3()};
 }
 
-quint32 TRecorder::RunMs() const { return quint32(Ticks() - StartTicks); }
+quint32 TRecorder::RunMs() const {
+  return quint32(Ticks() - StartTicks);
+}
 
 // ---- set-up ---------------------------------------------------------------
 
@@ -204,9 +210,9 @@ void TRecorder::StartMeasurement() {
   ProcMaxMs = 0;
   NewDataCalls = 0;
 
-  const double period = RecSeconds > 3600                 ? 0.5
-                        : Sampler->ChannelCount == 8       ? Options.ReqTime8Chan / 1000.0
-                                                           : Options.ReqTime4Chan / 1000.0;
+  const double period = RecSeconds > 3600            ? 0.5
+                        : Sampler->ChannelCount == 8 ? Options.ReqTime8Chan / 1000.0
+                                                     : Options.ReqTime4Chan / 1000.0;
   const int perEvent = int(SampleRate * period);
   const int eventPoint = perEvent * Sampler->ChannelCount;
 
@@ -240,9 +246,9 @@ void TRecorder::StartMeasurement() {
     if (Sampler->IsDemo) {
       Log("Demo device");
     } else {
-      Log(Format("ID: %d, serial: %s, rev : %d",
-                 {int(DataqSdk1->InfoBoardID()), DataqSdk1->InfoSerial(),
-                  int(DataqSdk1->InfoRev())}));
+      Log(Format(
+          "ID: %d, serial: %s, rev : %d",
+          {int(DataqSdk1->InfoBoardID()), DataqSdk1->InfoSerial(), int(DataqSdk1->InfoRev())}));
       RaisePriority();
     }
     Log(Format("Requested sample rate   : %.0f Hz", {SampleRate}));
@@ -549,10 +555,11 @@ void TRecorder::StopMeasurement() {
   if (port > 16 && Sampler->IsDataqDevice()) {
     Log(Format("Please note: your device is connected to COM%d ", {port}));
     Log("but DATAQ supports only COM1 to COM16.");
-    message += Format("\r \rPlease note: your device is connected to COM%d \rbut DATAQ supports "
-                      "only COM1 to COM16. Please change the COM port\ryour device is using and "
-                      "try again.",
-                      {port});
+    message += Format(
+        "\r \rPlease note: your device is connected to COM%d \rbut DATAQ supports "
+        "only COM1 to COM16. Please change the COM port\ryour device is using and "
+        "try again.",
+        {port});
   }
   Seams().Dialogs->Message(message);
 }
@@ -605,7 +612,9 @@ void TRecorder::ShowOverruns() {
                                 : QStringLiteral("?"));
 }
 
-void TRecorder::ShowDevice(const QString& text) { View.ShowDeviceText(text); }
+void TRecorder::ShowDevice(const QString& text) {
+  View.ShowDeviceText(text);
+}
 
 QStringList TRecorder::LogLines() const {
   QStringList lines;

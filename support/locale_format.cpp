@@ -65,7 +65,7 @@ QString Format(const char* format, std::initializer_list<TFormatArg> args) {
       const double v = arg->Kind == TFormatArg::Int ? double(arg->I) : arg->D;
       text = FormatFixed(v, precision < 0 ? 6 : precision);
     } else {
-      text = arg->Kind == TFormatArg::Text ? arg->S
+      text = arg->Kind == TFormatArg::Text  ? arg->S
              : arg->Kind == TFormatArg::Int ? QString::number(arg->I)
                                             : NumberLocale().toString(arg->D);
       if (precision >= 0) text.truncate(precision);

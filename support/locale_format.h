@@ -5,8 +5,8 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <initializer_list>
 #include <QString>
+#include <initializer_list>
 #include <optional>
 
 // The locale for numbers: the default locale with group separators omitted.

@@ -1,9 +1,9 @@
 // Amplifier recordings against the Orca8x emulator on a pty (real clock).
+#include <gtest/gtest.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "app/recorder.h"
@@ -56,7 +56,7 @@ protected:
 
 TEST_F(AmplifierRunTest, RecordingStoresTheAmplifiersSignalAndEndsByItself) {
   StartAmplifier();
-  View.RecTime = "0.0005";  // 1.8 s: 180 frames
+  View.RecTime = "0.0005";       // 1.8 s: 180 frames
   Recorder->bnStartMeasClick();  // returns when the run has ended
   EXPECT_FALSE(Recorder->IsRunning());
   EXPECT_EQ(Recorder->RunEnd, TRunEnd::Completed);

@@ -1,10 +1,10 @@
 // The program itself against the Orca8x emulator on a pty linked as COM7:
 // discovery lists it, and a headless recording takes its signal.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "common/temp_dir.h"

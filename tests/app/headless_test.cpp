@@ -1,13 +1,13 @@
 // The headless commands, run for real (real clock, short recordings).
 #include "app/headless.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <csignal>
 
 #include "acq/simulated_devices.h"
@@ -86,10 +86,10 @@ TEST_F(HeadlessTest, BadCommandsAreRefusedWithoutRecording) {
     QStringList Args;
     int Status;
   } cases[] = {
-      {{"--record", "r4", "--hours", "0.01"}, 2},                             // no comment 2
+      {{"--record", "r4", "--hours", "0.01"}, 2},  // no comment 2
       {{"--record", "r4", "--hours", "0.01", "--comment2", "c", "--rate", "5"}, 2},
       {{"--record", "r4", "--hours", "0.01", "--comment2", "c", "--bogus"}, 2},
-      {{"--record", "r4", "--hours", "25", "--comment2", "c"}, 1},            // refused by the checks
+      {{"--record", "r4", "--hours", "25", "--comment2", "c"}, 1},  // refused by the checks
       {{"--record", "r4", "--hours", "0.01", "--comment2", "c", "--device", "COM9"}, 1},
   };
   for (const auto& c : cases) EXPECT_EQ(Run(c.Args), c.Status) << c.Args.join(' ').toStdString();
@@ -112,8 +112,8 @@ TEST_F(HeadlessTest, ExistingFileIsOverwrittenOnlyWithYes) {
 
 TEST_F(HeadlessTest, RecordingKilledMidRunStaysConvertible) {
   QProcess tavrin;
-  tavrin.start(TAVRIN_EXE, {"--record", "k1", "--hours", "0.01", "--comment2", "killed", "--data-dir",
-                            Dir.path()});
+  tavrin.start(TAVRIN_EXE, {"--record", "k1", "--hours", "0.01", "--comment2", "killed",
+                            "--data-dir", Dir.path()});
   ASSERT_TRUE(tavrin.waitForStarted(5000));
   QThread::msleep(1500);
   tavrin.kill();  // SIGKILL: no stop, no header rewrite, no log

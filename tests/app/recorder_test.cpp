@@ -1,10 +1,10 @@
 #include "app/recorder.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <QCoreApplication>
+#include <QFile>
 #include <csignal>
 
 #include "acq/simulated_dataq_sdk.h"
@@ -44,7 +44,9 @@ protected:
     SetDataDirectory(SavedDirectory);
   }
 
-  void UseDemo(int channels = 4) { ASSERT_TRUE(Recorder->UseDevice("Demo port", "Demo", channels)); }
+  void UseDemo(int channels = 4) {
+    ASSERT_TRUE(Recorder->UseDevice("Demo port", "Demo", channels));
+  }
 
   // Runs the demo device with a timer tick every stepMs until the run ends.
   void TickDemoUntilStopped(int stepMs = 250, int maxTicks = 100000) {
@@ -160,7 +162,8 @@ TEST_F(RecorderTest, BlockThatCrossesTheRequestedPointsIsCut) {
   int lines = 0;
   for (const QString& l : Recorder->MeasLog)
     if (l.contains("Enough points")) {
-      EXPECT_TRUE(l.endsWith(QString(": NewData - Enough points, adding only %1 points").arg(missing)))
+      EXPECT_TRUE(
+          l.endsWith(QString(": NewData - Enough points, adding only %1 points").arg(missing)))
           << l.toStdString();
       ++lines;
     }
@@ -264,7 +267,8 @@ TEST_F(RecorderTest, SevereControlErrorAbortsWithTheReconnectAdvice) {
   PumpDataqUntilStopped();
   EXPECT_TRUE(LogHas("Control error: 19"));
   EXPECT_TRUE(LogHas("  Device not opened for function requiring it (19)"));
-  EXPECT_TRUE(LogHas("Please disconnect your acquisition device, wait a few seconds and then reconnect."));
+  EXPECT_TRUE(
+      LogHas("Please disconnect your acquisition device, wait a few seconds and then reconnect."));
   EXPECT_TRUE(LogHas("but DATAQ supports only COM1 to COM16."));
   EXPECT_EQ(View.Conversions.size(), 1);
 }
@@ -395,9 +399,9 @@ TEST_F(RecorderTest, ValidateSetupAsksAboutAnExistingFileFirst) {
   WriteFile("test1.aq4", "old");
   WriteFile("test1.aq8", "other channel count: no question");
   View.RecTime = "0";
-  Dialogs.ExpectConfirm("Datafile: " + DataPath() +
-                            "\rIntermediate datafile already exists. Overwrite it?",
-                        true)
+  Dialogs
+      .ExpectConfirm(
+          "Datafile: " + DataPath() + "\rIntermediate datafile already exists. Overwrite it?", true)
       .ExpectMessage("Recording time is zero");
   EXPECT_FALSE(Recorder->ValidateSetup());
   Dialogs.ExpectConfirm("already exists", false);
