@@ -1,11 +1,14 @@
 # make run    installs what is missing, builds, starts the recorder
 # make test   installs what is missing, builds, runs every test
 # make bench  builds optimised and runs the benchmarks
+# make fuzz   builds the fuzz targets with clang and runs each for FUZZ_TIME seconds
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build run test bench clean
+FUZZ_TIME ?= 60
+
+.PHONY: all bootstrap configure build run test bench fuzz clean
 
 all: build
 
@@ -31,5 +34,8 @@ bench: bootstrap
 	cmake --build build-bench -j $(JOBS) --target benchmarks
 	scripts/bench build-bench
 
+fuzz: bootstrap
+	scripts/fuzz $(FUZZ_TIME)
+
 clean:
-	rm -rf $(BUILD) build-asan build-bench
+	rm -rf $(BUILD) build-asan build-bench build-fuzz

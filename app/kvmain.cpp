@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -74,9 +75,14 @@ void TfrmMain::BuildControls() {
   edFileButton->setObjectName("edFileButton");
   edFileButton->setText(QStringLiteral("..."));
   edFileButton->setToolTip(QStringLiteral("Select data directory"));
+  edFileAltBtn = new QToolButton(gbMeasurement);
+  edFileAltBtn->setObjectName("edFileAltBtn");
+  edFileAltBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  edFileAltBtn->setToolTip(QStringLiteral("Open file for separate conversion"));
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(edFile);
   fileRow->addWidget(edFileButton);
+  fileRow->addWidget(edFileAltBtn);
   edRecTime = new QLineEdit(gbMeasurement);
   edRecTime->setObjectName("edRecTime");
   edRecTime->setFixedWidth(80);
@@ -150,8 +156,6 @@ void TfrmMain::BuildControls() {
   bnInspect = new QPushButton(QStringLiteral("Inspect"), pnDetails);
   bnInspect->setObjectName("bnInspect");
   bnInspect->setToolTip(QStringLiteral("Inspect the last 90 seconds"));
-  // The inspect window is not part of this version.
-  bnInspect->setEnabled(false);
   side->addWidget(bnInspect);
   side->addStretch();
   details->addLayout(side);
@@ -205,6 +209,8 @@ void TfrmMain::BuildControls() {
 
   connect(bnStartMeas, &QPushButton::clicked, this, &TfrmMain::bnStartMeasClick);
   connect(edFileButton, &QToolButton::clicked, this, &TfrmMain::edFileButtonClick);
+  connect(edFileAltBtn, &QToolButton::clicked, this, &TfrmMain::edFileAltBtnClick);
+  connect(bnInspect, &QPushButton::clicked, this, &TfrmMain::bnInspectClick);
   connect(edRecTime, &QLineEdit::textChanged, this, &TfrmMain::edRecTimeChange);
   spInfo->OnClick = [this](QMouseEvent*) { spInfoClick(); };
   spDevice->OnClick = [this](QMouseEvent*) { spDeviceClick(); };
@@ -377,7 +383,7 @@ void TfrmMain::SetRunState(bool running) {
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
   for (QWidget* input : {static_cast<QWidget*>(edFile), static_cast<QWidget*>(edFileButton),
-                         static_cast<QWidget*>(edRecTime), static_cast<QWidget*>(edComment2),
+                         static_cast<QWidget*>(edFileAltBtn), static_cast<QWidget*>(edRecTime), static_cast<QWidget*>(edComment2),
                          static_cast<QWidget*>(edComment3)})
     input->setEnabled(!running);
   statusBar()->setSizeGripEnabled(!running);

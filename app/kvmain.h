@@ -50,9 +50,15 @@ public:
 
   // Handlers.
   void bnStartMeasClick();
+  // The folder button; with Shift held it opens a stored file like edFileAltBtn.
   void edFileButtonClick();
+  // Opens a stored intermediate data file for the charts and a separate conversion.
+  void edFileAltBtnClick() { LoadDataFile(); }
+  void LoadDataFile();
   void edRecTimeChange();
   void spInfoClick();
+  // A new inspect window with the last 90 seconds of the detail chart.
+  void bnInspectClick();
   void spOptionsClick() { ShowOptionsDialog(); }
   void spDeviceClick();
   void spVersionClick();
@@ -94,6 +100,7 @@ public:
   QLabel* labFile;
   QLineEdit* edFile;
   QToolButton* edFileButton;
+  QToolButton* edFileAltBtn;
   QLineEdit* edRecTime;
   QLabel* labComm1;
   QLineEdit* edComment1;
@@ -138,4 +145,6 @@ private:
   void SetStartEnabled(bool enabled);
   // The labels above the run fields, by field.
   QList<QPair<QLineEdit*, QLabel*>> RunFieldLabels;
+  // The folder of the last file opened by LoadDataFile.
+  QString LoaderFolder;
 };

@@ -29,11 +29,20 @@ struct THourglass {
 };
 }  // namespace
 
-void TfrmMain::bnStartMeasClick() { Recorder->bnStartMeasClick(); }
+void TfrmMain::bnStartMeasClick() {
+  // A loaded file may have left another channel count than the recording
+  // device has: a run records the device's channels under its own extension.
+  if (!Recorder->IsRunning() && Recorder->Sampler &&
+      Recorder->ChannelCount != Recorder->Sampler->ChannelCount) {
+    Recorder->ChannelCount = Recorder->Sampler->ChannelCount;
+    pnCharts->CreateStrips(Recorder->ChannelCount);
+  }
+  Recorder->bnStartMeasClick();
+}
 
 void TfrmMain::edFileButtonClick() {
   if (Seams().Keyboard->ShiftHeld()) {
-    // Opening a stored file comes with the data loader.
+    LoadDataFile();
     return;
   }
   const QString current = GetDataDirectory();

@@ -224,21 +224,46 @@ void TDataFileWriter::Close() {
 
 void TSampleAreaReader::Open(const QString& path) {
   Close();
+  Reset();
   FilePath = path;
+  File.setFileName(path);
+  if (!File.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw TError(File.errorString());
+  Device = &File;
+  ReadSizeAndHeader();
+}
+
+void TSampleAreaReader::Open(QIODevice& device) {
+  Close();
+  Reset();
+  if (!device.isOpen() || !device.isReadable() || device.isSequential())
+    throw TError(QStringLiteral("The data cannot be read from this device."));
+  Device = &device;
+  ReadSizeAndHeader();
+}
+
+void TSampleAreaReader::Close() {
+  if (Device == &File) File.close();
+  Device = nullptr;
+}
+
+void TSampleAreaReader::Reset() {
+  FilePath.clear();
   Lines.clear();
   Size = Header = 0;
   ChannelCount = 0;
   Frames = Left = 0;
-  Carry = 0;
+  Pending = Limit = Filled = 0;
   ZeroFirst = false;
-  File.setFileName(path);
-  if (!File.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw TError(File.errorString());
+}
+
+void TSampleAreaReader::ReadSizeAndHeader() {
   try {
-    Size = File.size();
-    Header = ReadFileHeader(File, &Lines);
+    if (!Device->seek(0)) throw TError(Device->errorString());
+    Size = Device->size();
+    Header = ReadFileHeader(*Device, &Lines);
     Size = std::max(Size, Header);  // a file that grew while its header was read
   } catch (...) {
-    File.close();
+    Close();
     throw;
   }
 }
@@ -250,42 +275,68 @@ qint64 TSampleAreaReader::SampleCount(int channels) const {
 void TSampleAreaReader::Start(int channels) {
   if (channels < 1 || channels > MaxChannels)
     throw TError(QStringLiteral("Unsupported channel count: %1").arg(channels));
-  if (!File.isOpen()) throw TError(QStringLiteral("The data file is not open."));
+  if (!IsOpen()) throw TError(QStringLiteral("The data file is not open."));
   const int rest = Remainder();
   const qint64 first = rest > 0 ? Header + rest - 4 : Header;
-  if (!File.seek(first)) throw TError(File.errorString());
+  if (!Device->seek(first)) throw TError(Device->errorString());
   ChannelCount = channels;
   // N frames from the first value; with a re-synchronisation the spare value
   // at the end may complete no frame and is left out.
   Left = SampleCount(channels) * 4 * channels;
-  Carry = 0;
+  Pending = Limit = Filled = 0;
   ZeroFirst = rest > 0;
   Frames = 0;
-  Bytes.resize(BlockBytes + 4 * MaxChannels);
+  Buffer.resize((ReadAheadBlocks * BlockBytes + 4 * MaxChannels) / 4);
+}
+
+bool TSampleAreaReader::NextBlock(const float*& values, qint64& frames) {
+  values = nullptr;
+  frames = 0;
+  const int frameBytes = 4 * ChannelCount;
+  if (frameBytes == 0 || !Device) return false;
+  char* bytes = reinterpret_cast<char*>(Buffer.data());
+  for (;;) {
+    if (Limit == Filled) {
+      if (Left == 0) break;
+      // Every buffered byte belongs to a block handed out: keep the frame
+      // begun at the end and read the next few blocks at once.
+      const qint64 carry = Filled - Pending;
+      std::memmove(bytes, bytes + Pending, size_t(carry));
+      Pending = 0;
+      Filled = Limit = carry;
+      const qint64 got =
+          Device->read(bytes + Filled, std::min<qint64>(Left, ReadAheadBlocks * BlockBytes));
+      if (got < 0) throw TError(Device->errorString());
+      if (got == 0) break;  // the file shrank
+      Left -= got;
+      Filled += got;
+    }
+    Limit = std::min<qint64>(Filled, Limit + BlockBytes);
+    const qint64 whole = (Limit - Pending) / frameBytes;
+    if (whole == 0) continue;
+    const qint64 used = whole * frameBytes;
+    if constexpr (QSysInfo::ByteOrder != QSysInfo::LittleEndian)
+      qFromLittleEndian<float>(bytes + Pending, qsizetype(used / 4), bytes + Pending);
+    // Pending is a multiple of 4: whole frames of whole values from offset 0.
+    float* first = Buffer.data() + Pending / 4;
+    if (ZeroFirst) *first = 0.0f;
+    ZeroFirst = false;
+    Pending += used;
+    Frames += whole;
+    values = first;
+    frames = whole;
+    return true;
+  }
+  Left = 0;
+  Pending = Limit = Filled = 0;
+  return false;
 }
 
 bool TSampleAreaReader::Next(std::vector<float>& values) {
   values.clear();
-  const int frameBytes = 4 * ChannelCount;
-  while (frameBytes > 0 && Left > 0) {
-    const qint64 got = File.read(Bytes.data() + Carry, std::min<qint64>(Left, BlockBytes));
-    if (got < 0) throw TError(File.errorString());
-    if (got == 0) break;  // the file shrank
-    Left -= got;
-    const qint64 available = Carry + got;
-    const qint64 frames = available / frameBytes;
-    const qint64 used = frames * frameBytes;
-    if (frames > 0) {
-      values.resize(frames * ChannelCount);
-      qFromLittleEndian<float>(Bytes.data(), qsizetype(values.size()), values.data());
-      if (ZeroFirst) values[0] = 0.0f;
-      ZeroFirst = false;
-    }
-    Carry = static_cast<int>(available - used);
-    std::memmove(Bytes.data(), Bytes.data() + used, Carry);
-    Frames += frames;
-    if (frames > 0) return true;
-  }
-  Left = 0;
-  return false;
+  const float* block = nullptr;
+  qint64 frames = 0;
+  if (!NextBlock(block, frames)) return false;
+  values.assign(block, block + frames * ChannelCount);
+  return true;
 }

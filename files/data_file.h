@@ -106,8 +106,9 @@ private:
 // N = ((S - H) div 4) div C frames; when its length is not a multiple of 4
 // (remainder R), reading starts at H + R - 4 so that the values line up with
 // the end of the file, and that first value is replaced by 0.0. Exactly N
-// frames are delivered, read in blocks of 51200 bytes; frames that straddle
-// two blocks are joined, an incomplete frame at the end is left out.
+// frames are delivered in blocks of 51200 bytes (read a few at a time);
+// frames that straddle two blocks are joined, an incomplete frame at the end
+// is left out.
 //
 //   TSampleAreaReader reader;
 //   reader.Open(path);                  // size and header
@@ -121,8 +122,11 @@ public:
 
   // Opens path for reading and reads its size and header. TError with the system's message.
   void Open(const QString& path);
-  void Close() { File.close(); }
-  bool IsOpen() const { return File.isOpen(); }
+  // The same on a random-access device the caller opened for reading and keeps
+  // alive until Close (an in-memory image, a device that fails on purpose).
+  void Open(QIODevice& device);
+  void Close();
+  bool IsOpen() const { return Device && Device->isOpen(); }
 
   const QString& Path() const { return FilePath; }
   qint64 FileSize() const { return Size; }
@@ -141,19 +145,32 @@ public:
   // A file cut short while being read ends the frames early.
   // TError with the system's message on a read error.
   bool Next(std::vector<float>& values);
+  // As Next, without a copy: values points at the block's frames inside the
+  // reader, valid until the next call.
+  bool NextBlock(const float*& values, qint64& frames);
   int Channels() const { return ChannelCount; }
   qint64 FramesRead() const { return Frames; }
 
 private:
+  void Reset();
+  void ReadSizeAndHeader();
+
   QFile File;
+  QIODevice* Device = nullptr;  // File, or the caller's device
   QString FilePath;
   QStringList Lines;
   qint64 Size = 0;
   qint64 Header = 0;
   int ChannelCount = 0;
   qint64 Left = 0;  // bytes still to read
-  int Carry = 0;    // bytes of a frame begun in the previous block
   bool ZeroFirst = false;
   qint64 Frames = 0;
-  std::vector<char> Bytes;
+  // The file's bytes as floats, so that whole frames are handed out in place.
+  // A few blocks are read at once; a block is handed out as the whole frames
+  // that end within it, a frame begun in it goes with the next one.
+  static constexpr int ReadAheadBlocks = 4;
+  std::vector<float> Buffer;
+  qint64 Pending = 0;  // byte offset of the first frame not yet handed out
+  qint64 Limit = 0;    // bytes of the buffer counted into blocks so far
+  qint64 Filled = 0;   // bytes read into the buffer
 };

@@ -34,7 +34,9 @@ std::optional<QString> TConsoleDialogs::Input(const QString&, const QString&, co
 
 QString TConsoleDialogs::SelectFolder(const QString&, const QString&) { return {}; }
 
-QString TConsoleDialogs::OpenFile(const QString&, const QString&, const QString&) { return {}; }
+QString TConsoleDialogs::OpenFile(const QString&, const QString&, const QString&, const QString&) {
+  return {};
+}
 
 QString TConsoleDialogs::SaveFile(const QString&, const QString&, const QString&,
                                   const QString&) {

@@ -40,8 +40,11 @@ QString TQtDialogs::SelectFolder(const QString& caption, const QString& start) {
   return QFileDialog::getExistingDirectory(Parent(), caption, start);
 }
 
-QString TQtDialogs::OpenFile(const QString& title, const QString& filter, const QString& folder) {
-  return QFileDialog::getOpenFileName(Parent(), title, folder, filter);
+QString TQtDialogs::OpenFile(const QString& title, const QString& filter, const QString& folder,
+                             const QString& selectedFilter) {
+  QString selected = selectedFilter;
+  return QFileDialog::getOpenFileName(Parent(), title, folder, filter,
+                                      selected.isEmpty() ? nullptr : &selected);
 }
 
 QString TQtDialogs::SaveFile(const QString& title, const QString& filter, const QString& folder,

@@ -12,7 +12,8 @@ public:
   std::optional<QString> Input(const QString& caption, const QString& prompt,
                                const QString& initial) override;
   QString SelectFolder(const QString& caption, const QString& start) override;
-  QString OpenFile(const QString& title, const QString& filter, const QString& folder) override;
+  QString OpenFile(const QString& title, const QString& filter, const QString& folder,
+                   const QString& selectedFilter = {}) override;
   QString SaveFile(const QString& title, const QString& filter, const QString& folder,
                    const QString& name) override;
   int RunModal(QDialog& dialog) override;

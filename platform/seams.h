@@ -32,9 +32,10 @@ public:
                                        const QString& initial) = 0;
   // A folder browser; empty when cancelled.
   virtual QString SelectFolder(const QString& caption, const QString& start) = 0;
-  // File dialogs; empty when cancelled.
-  virtual QString OpenFile(const QString& title, const QString& filter,
-                           const QString& folder) = 0;
+  // File dialogs; empty when cancelled. filter: "Text (*.txt);;All (*)";
+  // selectedFilter: the entry chosen when the dialog opens (empty: the first).
+  virtual QString OpenFile(const QString& title, const QString& filter, const QString& folder,
+                           const QString& selectedFilter = {}) = 0;
   virtual QString SaveFile(const QString& title, const QString& filter, const QString& folder,
                            const QString& name) = 0;
   // Runs a window modally and returns its result code (QDialog::Accepted or Rejected).

@@ -122,7 +122,9 @@ QString TScriptedDialogs::SelectFolder(const QString& caption, const QString&) {
   return e ? e->Answer.value_or(QString()) : QString();
 }
 
-QString TScriptedDialogs::OpenFile(const QString& title, const QString&, const QString&) {
+QString TScriptedDialogs::OpenFile(const QString& title, const QString& filter,
+                                   const QString& folder, const QString& selectedFilter) {
+  LastOpenFile = {filter, folder, selectedFilter};
   auto e = Take(TKind::OpenFile, title);
   return e ? e->Answer.value_or(QString()) : QString();
 }

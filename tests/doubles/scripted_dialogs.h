@@ -30,6 +30,14 @@ public:
   // (fills controls, clicks buttons) and returns the result when the window is still open.
   TScriptedDialogs& ExpectModal(const QString& textPart, std::function<int(QDialog&)> handler);
 
+  // What the last open dialog was given besides its title.
+  struct TOpenFileCall {
+    QString Filter;
+    QString Folder;
+    QString SelectedFilter;
+  };
+  TOpenFileCall LastOpenFile;
+
   // Every prompt shown so far, in order.
   const QList<TPrompt>& Shown() const { return ShownPrompts; }
   QStringList ShownTexts() const;
@@ -45,7 +53,8 @@ public:
   std::optional<QString> Input(const QString& caption, const QString& prompt,
                                const QString& initial) override;
   QString SelectFolder(const QString& caption, const QString& start) override;
-  QString OpenFile(const QString& title, const QString& filter, const QString& folder) override;
+  QString OpenFile(const QString& title, const QString& filter, const QString& folder,
+                   const QString& selectedFilter = {}) override;
   QString SaveFile(const QString& title, const QString& filter, const QString& folder,
                    const QString& name) override;
   int RunModal(QDialog& dialog) override;

@@ -1,6 +1,6 @@
 // The main window driven as a person would: a demo recording from START to
 // the converter window, with scripted dialogs and a manual clock.
-#include "app/kvmain.h"
+#include <gtest/gtest.h>
 
 #include <QDialog>
 #include <QDir>
@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
-#include <gtest/gtest.h>
 
+#include "app/kvmain.h"
 #include "common/temp_dir.h"
 #include "display/channel_strips.h"
 #include "doubles/fakes.h"
