@@ -1,5 +1,5 @@
 // The second file that includes the chart library's header (it is costly to compile).
-#include "display/kvinspect.h"
+#include "display/stretch_window.h"
 
 #include <qcustomplot.h>
 

@@ -1,4 +1,4 @@
-#include "display/inspect_logic.h"
+#include "display/stretch_logic.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "acq/run_buffers.h"
-#include "display/inspect_logic.h"
+#include "display/stretch_logic.h"
 
 class QCPGraph;
 class QCPTextElement;

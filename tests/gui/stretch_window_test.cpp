@@ -19,7 +19,7 @@
 #include "app/kvmain.h"
 #include "common/temp_dir.h"
 #include "display/detail_chart.h"
-#include "display/kvinspect.h"
+#include "display/stretch_window.h"
 #include "doubles/fakes.h"
 #include "doubles/manual_clock.h"
 #include "doubles/scripted_dialogs.h"

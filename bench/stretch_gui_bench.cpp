@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "acq/run_buffers.h"
-#include "display/kvinspect.h"
+#include "display/stretch_window.h"
 #include "platform/console_dialogs.h"
 #include "platform/seams.h"
 

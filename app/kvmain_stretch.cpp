@@ -3,7 +3,7 @@
 
 #include "app/kvmain.h"
 #include "display/detail_chart.h"
-#include "display/kvinspect.h"
+#include "display/stretch_window.h"
 #include "platform/errors.h"
 #include "platform/seams.h"
 
